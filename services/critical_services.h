@@ -1,0 +1,8 @@
+#pragma once
+
+namespace tovrin {
+
+void stopCriticalServices();
+void restartCriticalServices();
+
+}  // namespace tovrin
