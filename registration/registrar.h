@@ -12,6 +12,7 @@ public:
     ComponentRegistrar(const ComponentRegistrar&) = delete;
     ComponentRegistrar& operator=(const ComponentRegistrar&) = delete;
 
+    // `fileName` is a bare name; the file is loaded from the system directory, and one outcome line printed.
     void registerComponent(std::string fileName);
     void registerDescribedComponent(std::string fileName, std::string description);
     // Walks the component catalogue.

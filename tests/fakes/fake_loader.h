@@ -9,20 +9,23 @@
 namespace tovrin::fakes {
 
 // A loader over a table of components; a file that is not in the table does not load (error 126).
+// The log records every load, call and free in order, and flags a load made while another module is still
+// held and a free of a module that was never loaded.
 class FakeLoader final : public LoaderApi {
 public:
     explicit FakeLoader(FakeLastError& errors) : errors(errors) {}
 
     struct Component {
-        bool hasEntryPoint = true;
+        bool hasEntryPoint = true;          // exports "DllRegisterServer" (no other name is found)
         std::int32_t registerResult = 0;
+        Handle handle = 0;                  // 0: the fake picks one; a value below 32 is returned as a failed load
     };
     std::map<std::string, Component> components;  // keyed by the name handed to the loader
     std::int32_t oleResult = 0;
     int oleInitializeCalls = 0;
     int oleUninitializeCalls = 0;
     std::vector<std::uint32_t> errorModes;
-    std::vector<std::string> log;  // "load x", "free x", "call x"
+    std::vector<std::string> log;  // "load x", "call x", "free x"
     std::vector<std::uint32_t> loadFlags;
     int loadedModules = 0;
 
@@ -37,30 +40,39 @@ public:
     }
     Handle loadLibrary(const std::string& file, std::uint32_t flags) override {
         loadFlags.push_back(flags);
+        if (loadedModules > 0) log.push_back("load while " + std::to_string(loadedModules) + " module(s) held");
         log.push_back("load " + file);
         auto it = components.find(file);
         if (it == components.end()) {
             errors.value = 126;
             return 0;
         }
-        ++loadedModules;
-        Handle module = nextModule;
+        if (it->second.handle != 0 && it->second.handle < 32) {
+            errors.value = 193;
+            return it->second.handle;
+        }
+        Handle module = it->second.handle != 0 ? it->second.handle : nextModule;
         nextModule += 0x10000;
+        ++loadedModules;
         modules[module] = file;
         return module;
     }
-    EntryPoint findEntryPoint(Handle module, const char*) override {
+    EntryPoint findEntryPoint(Handle module, const char* name) override {
         auto it = modules.find(module);
-        if (it == modules.end() || !components[it->second].hasEntryPoint) {
+        if (it == modules.end() || !components[it->second].hasEntryPoint || std::string(name) != "DllRegisterServer") {
             errors.value = 127;
             return nullptr;
         }
         return reinterpret_cast<EntryPoint>(module);
     }
     std::int32_t callEntryPoint(EntryPoint entry) override {
-        const std::string& file = modules[reinterpret_cast<Handle>(entry)];
-        log.push_back("call " + file);
-        return components[file].registerResult;
+        auto it = modules.find(reinterpret_cast<Handle>(entry));
+        if (it == modules.end()) {
+            log.push_back("call of an entry point in no loaded module");
+            return 0;
+        }
+        log.push_back("call " + it->second);
+        return components[it->second].registerResult;
     }
     void freeLibrary(Handle module) override {
         auto it = modules.find(module);
