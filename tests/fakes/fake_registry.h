@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -19,11 +20,13 @@ public:
     std::map<KeyName, std::map<std::string, std::vector<std::uint8_t>>> keys;
     std::map<std::tuple<RegistryRoot, std::string, std::string>, std::uint32_t> readFailures;    // code to fail with
     std::map<std::tuple<RegistryRoot, std::string, std::string>, std::uint32_t> deleteFailures;  // code to fail with
-    std::vector<std::string> deleted;  // "path\name"
+    std::vector<std::string> deleted;      // "path\name"
+    std::vector<std::string> numberReads;  // "path\name", every getNumberValue call
     std::set<Handle> openKeys;
 
     void addKey(RegistryRoot root, const std::string& path) { keys[{root, path}]; }
-    void setBytes(RegistryRoot root, const std::string& path, const std::string& name, std::vector<std::uint8_t> bytes) {
+    void setBytes(RegistryRoot root, const std::string& path, const std::string& name,
+                  std::vector<std::uint8_t> bytes) {
         keys[{root, path}][name] = std::move(bytes);
     }
     void setNumber(RegistryRoot root, const std::string& path, const std::string& name, std::uint32_t number) {
@@ -61,21 +64,24 @@ public:
         return buffer ? 234 : 0;
     }
     void closeKey(Handle key) override { openKeys.erase(key); }
+    // Like SHGetValueA: only the value's own bytes are copied, so a value shorter than the number leaves the
+    // number's other bytes as the caller had them. A value longer than `size` fails with 234 and leaves the
+    // buffer undefined: here it gets the value's first bytes, so a caller that trusts it is caught.
     std::uint32_t getNumberValue(RegistryRoot root, const std::string& path, const std::string& name,
                                  std::uint32_t& number, std::uint32_t& size) override {
+        numberReads.push_back(path + "\\" + name);
         auto failure = readFailures.find({root, path, name});
         if (failure != readFailures.end()) return failure->second;
         if (!hasValue(root, path, name)) return 2;
         const auto& bytes = keys[{root, path}][name];
-        if (bytes.size() > size) {
-            size = static_cast<std::uint32_t>(bytes.size());
-            return 234;
+        const std::size_t room = std::min<std::size_t>(size, sizeof number);
+        for (std::size_t i = 0; i < bytes.size() && i < room; ++i) {
+            const std::uint32_t shift = static_cast<std::uint32_t>(8 * i);
+            number = (number & ~(0xFFu << shift)) | (static_cast<std::uint32_t>(bytes[i]) << shift);
         }
-        std::uint32_t value = 0;
-        for (std::size_t i = 0; i < bytes.size(); ++i) value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
-        number = value;
+        const bool fits = bytes.size() <= room;
         size = static_cast<std::uint32_t>(bytes.size());
-        return 0;
+        return fits ? 0 : 234;
     }
     std::uint32_t deleteValue(RegistryRoot root, const std::string& path, const std::string& name) override {
         auto failure = deleteFailures.find({root, path, name});
