@@ -6,7 +6,8 @@
 
 namespace tovrin::fakes {
 
-// A clock that never waits: sleep advances the tick count by the time asked (32-bit, so it wraps).
+// A clock that never waits: sleep advances the tick count by the time asked (32-bit, so it wraps). Each read
+// of the tick count may also move it on by `tickPerRead`, so that a poll with no pause still sees time pass.
 class FakeClock final : public ClockApi {
 public:
     explicit FakeClock(FakeLastError& errors) : errors(errors) {
@@ -23,6 +24,7 @@ public:
     std::vector<SystemTime> localTimesWritten;
     std::vector<TimeZoneInfo> zonesWritten;
     std::uint32_t tick = 1000;
+    std::uint32_t tickPerRead = 0;
     std::vector<std::uint32_t> sleeps;
 
     SystemTime localTime() override { return now; }
@@ -42,7 +44,11 @@ public:
         zone = z;
         return true;
     }
-    std::uint32_t tickCount() override { return tick; }
+    std::uint32_t tickCount() override {
+        const std::uint32_t now = tick;
+        tick += tickPerRead;
+        return now;
+    }
     void sleep(std::uint32_t milliseconds) override {
         sleeps.push_back(milliseconds);
         tick += milliseconds;

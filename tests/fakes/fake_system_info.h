@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "fakes/fake_errors.h"
 
@@ -30,11 +31,15 @@ public:
     bool basicQueryWorks = true;
     std::string windowsDir = "C:\\WINDOWS";
     std::string systemDir = "C:\\WINDOWS\\system32";
-    bool directoriesWork = true;
+    bool directoriesWork = true;  // both directory calls
+    bool windowsDirectoryWorks = true;
+    bool systemDirectoryWorks = true;
     std::map<int, std::pair<std::int32_t, std::string>> folders;  // csidl -> (HRESULT, path)
     std::vector<int> folderQueries;
+    std::vector<bool> versionQueries;  // true for each extended query, false for each basic one, in order
 
     bool getVersion(bool extended, OsVersion& out) override {
+        versionQueries.push_back(extended);
         if (!(extended ? extendedQueryWorks : basicQueryWorks)) {
             errors.value = 87;
             return false;
@@ -47,12 +52,12 @@ public:
         return true;
     }
     bool windowsDirectory(std::string& path) override {
-        if (!directoriesWork) return false;
+        if (!directoriesWork || !windowsDirectoryWorks) return failDirectory();
         path = windowsDir;
         return true;
     }
     bool systemDirectory(std::string& path) override {
-        if (!directoriesWork) return false;
+        if (!directoriesWork || !systemDirectoryWorks) return failDirectory();
         path = systemDir;
         return true;
     }
@@ -65,6 +70,10 @@ public:
     }
 
 private:
+    bool failDirectory() {
+        errors.value = 122;  // ERROR_INSUFFICIENT_BUFFER: the path does not fit in 261 characters
+        return false;
+    }
     FakeLastError& errors;
 };
 
