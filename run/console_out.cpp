@@ -1,7 +1,6 @@
 #include "run/console_out.h"
 
 #include <cstdio>
-#include <iostream>
 
 #include "platform/platform.h"
 #include "run/run_status.h"
@@ -10,26 +9,23 @@ namespace tovrin {
 
 namespace {
 
-ConsoleStreams streams{&std::cout, &std::cin, true};
+ConsoleStreams streams{&standardOutputWriter(), &standardInputReader(), true};
 
 void endLine() {
-    consoleOut() << '\n';
+    consoleOut().write("\n");
     consoleOut().flush();
 }
 
 }  // namespace
 
 ConsoleStreams& consoleStreams() { return streams; }
-std::ostream& consoleOut() { return *streams.out; }
-std::istream& consoleIn() { return *streams.in; }
+ConsoleWriter& consoleOut() { return *streams.out; }
+ConsoleReader& consoleIn() { return *streams.in; }
 
-void flushConsole() {
-    consoleOut().flush();
-    if (streams.pauseThroughPrintf) std::fflush(stdout);
-}
+void flushConsole() { consoleOut().flush(); }
 
 void printText(std::string text, bool endOfLine) {
-    consoleOut() << text;
+    consoleOut().write(text);
     if (endOfLine) endLine();
 }
 
@@ -43,30 +39,21 @@ void printBanner(std::string title) {
 
 void printRule(int count) {
     if (count < 1) return;
-    consoleOut() << std::string(static_cast<std::size_t>(count), '-');
+    consoleOut().write(std::string(static_cast<std::size_t>(count), '-'));
 }
 
-void printNumber(std::uint32_t number, bool endOfLine) {
-    consoleOut() << number;
-    if (endOfLine) endLine();
-}
+void printNumber(std::uint32_t number, bool endOfLine) { printText(std::to_string(number), endOfLine); }
 
-void printNumber(std::int32_t number, bool endOfLine) {
-    consoleOut() << number;
-    if (endOfLine) endLine();
-}
+void printNumber(std::int32_t number, bool endOfLine) { printText(std::to_string(number), endOfLine); }
 
-void printNumber(std::uint16_t number, bool endOfLine) {
-    consoleOut() << number;
-    if (endOfLine) endLine();
-}
+void printNumber(std::uint16_t number, bool endOfLine) { printText(std::to_string(number), endOfLine); }
 
 void waitForEnter() {
     static const char pauseLine[] = "Press ENTER to continue.\n";
     if (streams.pauseThroughPrintf) {
         std::printf("%s", pauseLine);
     } else {
-        consoleOut() << pauseLine;
+        consoleOut().write(pauseLine);
     }
     consoleIn().get();
 }
@@ -84,8 +71,10 @@ void clearScreen() {
 
 void showIntro() {
     clearScreen();
-    consoleOut() << ProgramTitle << " v" << VersionNumber << "                      By " << AuthorName;
-    endLine();
+    // The version number as a stream shows a double by default: at most six significant digits.
+    char version[32];
+    std::snprintf(version, sizeof version, "%g", VersionNumber);
+    printText(std::string(ProgramTitle) + " v" + version + "                      By " + AuthorName, true);
     printRule(80);
     printText("    This is a tool to repair Windows Update using information gathered from", true);
     printText("      the WU Troubleshooter, Forums, and much more. In the process, this", true);

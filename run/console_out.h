@@ -6,22 +6,23 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <string>
+
+#include "run/console_stream.h"
 
 namespace tovrin {
 
-// The streams the console helpers and questions use. The program uses std::cout and std::cin, with the
-// pause line written by printf to the same standard output; a test points them at string streams.
+// The streams the console helpers and questions use. The program uses standard output and standard input,
+// with the pause line written by printf to the same standard output; a test points them at strings.
 struct ConsoleStreams {
-    std::ostream* out;
-    std::istream* in;
+    ConsoleWriter* out;
+    ConsoleReader* in;
     bool pauseThroughPrintf;
 };
 
 ConsoleStreams& consoleStreams();
-std::ostream& consoleOut();
-std::istream& consoleIn();
+ConsoleWriter& consoleOut();
+ConsoleReader& consoleIn();
 // Writes out what is buffered, before another program (the command interpreter) writes to the console.
 void flushConsole();
 

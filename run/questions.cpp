@@ -1,7 +1,5 @@
 #include "run/questions.h"
 
-#include <cctype>
-#include <istream>
 
 #include "run/console_out.h"
 #include "run/run_status.h"
@@ -57,19 +55,17 @@ void reportEndOfInput() {
 
 // Called after a failed read; drops the offending word. Returns false when input has ended for good.
 bool recoverFromFailedRead() {
-    std::istream& in = consoleIn();
-    in.clear();
+    ConsoleReader& in = consoleIn();
     const int next = in.peek();
-    if (next == std::char_traits<char>::eof()) {
-        in.clear();
+    if (next == ConsoleReader::END) {
         reportEndOfInput();
         return false;
     }
     // A number too large for its type has already been read up to its end: dropping a word then would
     // swallow the user's next answer.
-    if (!std::isspace(static_cast<unsigned char>(next))) {
+    if (!isConsoleSpace(next)) {
         std::string discardWord;
-        in >> discardWord;
+        readWord(in, discardWord);
     }
     reject("Invalid Input. Please try again.");
     return true;
@@ -81,7 +77,7 @@ void askInRange(Number& value, const std::string& prompt, const RangeRule& rule)
     for (;;) {
         printText(prompt, false);
         Number answer{};
-        if (!(consoleIn() >> answer)) {
+        if (!readNumber(consoleIn(), answer)) {
             if (!recoverFromFailedRead()) return;
             continue;
         }
@@ -103,7 +99,7 @@ void askYesNo(std::string& answer, std::string prompt, QuestionKind kind) {
     }
     for (;;) {
         printText(prompt, false);
-        if (!(consoleIn() >> answer)) {
+        if (!readWord(consoleIn(), answer)) {
             answer.clear();
             if (!recoverFromFailedRead()) return;
             continue;

@@ -8,7 +8,7 @@ namespace tovrin {
 namespace {
 
 using fakes::FakePlatform;
-using fakes::PipeBuffer;
+using fakes::PipeWriter;
 using fakes::transcriptIs;
 
 const std::string STAMP = "Mar-05-2006-14-07-09";
@@ -145,16 +145,16 @@ const std::string HOSTS_PROMPT = "Do you want to delete the HOSTS file (Y/N)? ";
 // Standard output as a pipe, as when the program's output is redirected: only a flush moves our text
 // to the console, where the command writes directly.
 struct PipedConsole {
-    explicit PipedConsole(FakePlatform& fake) : pipe(fake.out), piped(&pipe) {
-        consoleStreams().out = &piped;
+    explicit PipedConsole(FakePlatform& fake) : pipe(fake.out), saved(consoleStreams().out) {
+        consoleStreams().out = &pipe;
         fake.commands.device = &fake.out;
     }
     ~PipedConsole() {
-        piped.flush();
-        consoleStreams().out = &pipe.device();
+        pipe.flush();
+        consoleStreams().out = saved;
     }
-    PipeBuffer pipe;
-    std::ostream piped;
+    PipeWriter pipe;
+    ConsoleWriter* saved;
 };
 
 TEST(DnsAndHostsStepTest, AnswerNoEndsAfterTheQuestionAndTheCommandOutputFollowsOurLine) {

@@ -2,7 +2,6 @@
 
 #include <map>
 #include <ostream>
-#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -22,37 +21,15 @@ public:
     int run(const std::string& commandLine) override {
         commandLines.push_back(commandLine);
         auto it = output.find(commandLine);
-        if (it != output.end()) (device ? *device : consoleOut()) << it->second;
+        if (it != output.end()) {
+            if (device) {
+                *device << it->second;
+            } else {
+                consoleOut().write(it->second);
+            }
+        }
         return 0;
     }
-};
-
-// Standard output as a pipe: the program's text is held until the stream is flushed, and only then reaches
-// the device, where a command's own output may already stand.
-class PipeBuffer final : public std::streambuf {
-public:
-    explicit PipeBuffer(std::ostream& device) : target(device) {}
-    ~PipeBuffer() override { sync(); }
-    std::ostream& device() { return target; }
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) pending += traits_type::to_char_type(c);
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        pending.append(s, static_cast<std::size_t>(n));
-        return n;
-    }
-    int sync() override {
-        target << pending;
-        pending.clear();
-        return 0;
-    }
-
-private:
-    std::ostream& target;
-    std::string pending;
 };
 
 }  // namespace tovrin::fakes

@@ -17,6 +17,7 @@
 #include "fakes/fake_system_info.h"
 #include "fakes/fake_url_cache.h"
 #include "fakes/fake_url_history.h"
+#include "fakes/string_console.h"
 #include "run/console_out.h"
 #include "run/questions.h"
 #include "run/run_status.h"
@@ -39,6 +40,8 @@ public:
 
     std::istringstream in;
     std::ostringstream out;
+    StreamWriter outWriter{out};
+    StreamReader inReader{in};
 
     // Installs the fakes, points the console at the string streams, and sets the run-wide state back to
     // that of a fresh process on Windows XP.
@@ -57,7 +60,7 @@ public:
         p.errors = &errors;
         installPlatform(p);
         saved = consoleStreams();
-        consoleStreams() = ConsoleStreams{&out, &in, false};
+        consoleStreams() = ConsoleStreams{&outWriter, &inReader, false};
         resetInputEnded();
         RunStatus = STATUS_RUNNING;
         setPlatformVersion(5, 1);

@@ -8,7 +8,7 @@ namespace tovrin {
 namespace {
 
 using fakes::FakePlatform;
-using fakes::PipeBuffer;
+using fakes::PipeWriter;
 using fakes::transcriptIs;
 
 const char* const OFFER = "As part of the repair process, Tovrin can try to reinstall IE.";
@@ -52,13 +52,12 @@ TEST_P(IeReinstallCommandTest, AnswerYesRunsExactlyOneCommandAfterTheQuestionRea
     FakePlatform fake;
     fake.type("y\n");
     // Standard output as a pipe: the prompt reaches the console only when flushed, the command writes at once.
-    PipeBuffer pipe(fake.out);
-    std::ostream piped(&pipe);
-    consoleStreams().out = &piped;
+    PipeWriter pipe(fake.out);
+    consoleStreams().out = &pipe;
     fake.commands.device = &fake.out;
     fake.commands.output[c.commandLine] = "setup output\n";
     offerIeReinstall(foldersIn(c.windows, c.system));
-    piped.flush();
+    pipe.flush();
     EXPECT_EQ(fake.commands.commandLines, std::vector<std::string>{c.commandLine});
     EXPECT_TRUE(transcriptIs(fake.transcript(), {OFFER, std::string(PROMPT) + "setup output"}));
 }
