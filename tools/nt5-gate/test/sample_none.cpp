@@ -1,0 +1,3 @@
+#include <string>
+
+std::string laterApi() { return ""; }
