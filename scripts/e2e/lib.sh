@@ -70,35 +70,38 @@ e2e_user_name() {
   echo "${names[0]}"
 }
 
+# Prints, NUL-separated, every link in PREFIX's drive_c that points out of the prefix.
+e2e_links_out_of_prefix() {
+  local prefix=$1 link
+  while IFS= read -r -d '' link; do
+    case $(readlink -f "$link") in
+      "$prefix"/*) ;;
+      *) printf '%s\0' "$link" ;;
+    esac
+  done < <(find "$prefix/drive_c" -type l -print0)
+}
+
 e2e_cut_links() {
-  local prefix=$1 link target
+  local prefix=$1 link
   rm -f "$prefix/dosdevices/z:"
   # The user folders (Desktop, Documents, Downloads, Music, Pictures, Videos, and Templates under AppData) are
   # links into the Linux home: each becomes an empty folder of its own.
   while IFS= read -r -d '' link; do
-    target=$(readlink -f "$link")
-    case $target in
-      "$prefix"/*) ;;
-      *) rm "$link" && mkdir "$link" ;;
-    esac
-  done < <(find "$prefix/drive_c" -type l -print0)
+    rm "$link" && mkdir "$link"
+  done < <(e2e_links_out_of_prefix "$prefix")
 }
 
 # Fails unless PREFIX has no way out to the host's files: no drive but C: (Wine's other dosdevices entries are
 # serial and parallel ports), and no link in drive_c to anything outside the prefix.
 e2e_check_cut_off() {
-  local prefix=$1 link target
+  local prefix=$1 link
   for link in "$prefix"/dosdevices/[a-zA-Z]:; do
     [[ -e $link || -L $link ]] || continue
     [[ $link == */c: && $(readlink -f "$link") == "$prefix/drive_c" ]] || e2e_die "$prefix has the drive $link"
   done
   while IFS= read -r -d '' link; do
-    target=$(readlink -f "$link")
-    case $target in
-      "$prefix"/*) ;;
-      *) e2e_die "$link points out of the prefix, to $target" ;;
-    esac
-  done < <(find "$prefix/drive_c" -type l -print0)
+    e2e_die "$link points out of the prefix, to $(readlink -f "$link")"
+  done < <(e2e_links_out_of_prefix "$prefix")
 }
 
 # e2e_make_prefix DIR: a new prefix, set up and cut off from the host (about 20 s).
