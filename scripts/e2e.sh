@@ -80,10 +80,14 @@ record() {  # record LABEL COMMAND...: runs one case and counts it
   shift
   if "$@"; then passed=$((passed + 1)); else failed+=("$label"); fi
 }
+# A case runs in a subshell of its own: a set-up that dies fails that case, and the others still run.
+run_case_alone() {
+  (run_case "$@")
+}
 
 if [[ -n $wow64_case ]]; then
   e2e_qemu_use wow64
-  record "$wow64_case (i686, wow64)" run_case "$wow64_case" i686 wow64
+  record "$wow64_case (i686, wow64)" run_case_alone "$wow64_case" i686 wow64
 fi
 qemu_pid=
 if [[ -n $qemu_case ]]; then
@@ -93,7 +97,7 @@ if [[ -n $qemu_case ]]; then
   qemu_pid=$!
 fi
 for name in "${selected[@]}"; do
-  record "$name (x86_64)" run_case "$name" x86_64
+  record "$name (x86_64)" run_case_alone "$name" x86_64
 done
 if [[ -n $qemu_pid ]]; then
   record "$qemu_case (i686, qemu)" wait "$qemu_pid"

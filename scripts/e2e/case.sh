@@ -392,8 +392,8 @@ run_case() {
 
   # What the platform reports, asked through another program of the prefix before the run.
   local folders
-  X_VERSION=$(e2e_wine "$prefix" "$helper" version | tr -d '\r')
-  folders=$(e2e_wine "$prefix" "$helper" folders | tr -d '\r') || e2e_die "$name: the shell folders cannot be read"
+  X_VERSION=$(e2e_query "$prefix" "$helper" version) || e2e_die "$name: the version cannot be read"
+  folders=$(e2e_query "$prefix" "$helper" folders) || e2e_die "$name: the shell folders cannot be read"
   X_PROFILE=$(sed -n 's/^profile=//p' <<<"$folders")
   X_CACHE=$(sed -n 's/^cache=//p' <<<"$folders")
   X_HISTORY=$(sed -n 's/^history=//p' <<<"$folders")
@@ -420,7 +420,9 @@ run_case() {
   tr -d '\r' <"$dir/transcript.raw" >"$dir/transcript.txt"
   e2e_snapshot "$prefix" "$dir/snapshot-after.txt"
   policy_registry "$prefix" "$reg_view" >"$dir/registry-after.txt"
-  check_transcript "$(e2e_wine "$prefix" "$helper" urlcache-count | tr -d '\r')"
+  local urlcache_left
+  urlcache_left=$(e2e_query "$prefix" "$helper" urlcache-count) || problem "the URL cache cannot be counted after the run"
+  check_transcript "$urlcache_left"
   check_prefix "$(service_state "$prefix" "Network Client")" "$(service_state "$prefix" wuauserv)" \
     "$(service_state "$prefix" bits)"
   e2e_drop_prefix "$prefix"

@@ -44,6 +44,30 @@ e2e_wine() {
     QEMU_RESERVED_VA=0xffff0000 "$WINE64" "$@")
 }
 
+# e2e_query PREFIX ARG...: a call that may be repeated without harm (a question, or a write that replaces a value)
+# to a program of the prefix, made up to three times. Under load (the qemu-user case runs alongside) Wine once failed
+# such a question in a prefix that answered it a moment later. The program's output goes to standard output without
+# carriage returns; after the last failed attempt, what Wine printed goes to standard error.
+e2e_query() {
+  local prefix=$1 attempt out err status
+  shift
+  err=$(mktemp)
+  for attempt in 1 2 3; do
+    if out=$(e2e_wine "$prefix" "$@" 2>"$err" | tr -d '\r'); then
+      rm -f "$err"
+      printf '%s\n' "$out"
+      return 0
+    else
+      status=$?
+    fi
+    if ((attempt < 3)); then sleep "$attempt"; fi
+  done
+  echo "e2e: '$*' failed three times in $prefix (last exit status $status):" >&2
+  sed 's/^/e2e:   /' "$err" >&2
+  rm -f "$err"
+  return 1
+}
+
 e2e_wineserver() {
   local prefix=$1
   shift
@@ -128,7 +152,7 @@ e2e_copy_prefix() {
 # e2e_set_version PREFIX VERSION: winxp, win2k, win2003, nt40, win98, ... for every program of the prefix.
 e2e_set_version() {
   local prefix=$1 version=$2
-  e2e_wine "$prefix" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1 ||
+  e2e_query "$prefix" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null ||
     e2e_die "cannot set the Windows version $version"
 }
 
@@ -137,7 +161,7 @@ e2e_reg_dword() {
   local prefix=$1 key=$2 name=$3 value=$4 view=${5:-}
   local args=(reg add "$key" /v "$name" /t REG_DWORD /d "$value" /f)
   [[ -z $view ]] || args+=("/reg:$view")
-  e2e_wine "$prefix" "${args[@]}" >/dev/null 2>&1 || e2e_die "cannot write $key\\$name"
+  e2e_query "$prefix" "${args[@]}" >/dev/null || e2e_die "cannot write $key\\$name"
 }
 
 # Puts a few stale objects where the repair looks for them: the Windows Update logs, SoftwareDistribution

@@ -110,6 +110,30 @@ check "a rename in part and a deletion in part are found" 1 named_case "$t/named
 expect_output "the rename in part is named" 'C:\windows\system32\catroot2 was not renamed as a whole'
 expect_output "the deletion in part is named" 'C:\windows\SoftwareDistribution\DataStore was changed in part'
 
+# A read-only question is asked again when Wine fails it, and what Wine printed is shown when it never answers.
+mkdir -p "$t/qp/drive_c"
+cat >"$t/flaky-wine" <<'WINE'
+#!/usr/bin/env bash
+n=$(($(cat "$FAILS_LEFT") - 1))
+echo "$n" >"$FAILS_LEFT"
+if ((n >= 0)); then echo "wine: could not start: attempt failed" >&2; exit 5; fi
+printf 'answer=%s\r\n' "$*"
+WINE
+chmod +x "$t/flaky-wine"
+query_case() (  # query_case FAILURES: e2e_query through a Wine that fails that many times first
+  sleep() { :; }
+  echo "$1" >"$t/fails-left"
+  FAILS_LEFT=$t/fails-left WINE64=$t/flaky-wine e2e_query "$t/qp" helper folders
+)
+check "a question Wine fails twice is answered at the third attempt" 0 query_case 2
+if [[ $(<"$t/out") == 'answer=helper folders' ]]; then echo "harness test ok: the answer alone, without carriage returns"; else
+  echo "harness test FAILED: the answer is not alone or keeps its carriage return:"; cat -A "$t/out"
+  failures=$((failures + 1))
+fi
+check "a question Wine fails three times is a failure" 1 query_case 3
+expect_output "what Wine printed is shown" 'e2e:   wine: could not start: attempt failed'
+expect_output "the last exit status is named" 'last exit status 5'
+
 if ((failures)); then
   echo "harness test: $failures check(s) failed"
   exit 1
