@@ -55,18 +55,25 @@ int holdErrorDialogue(int shellResult, Action action, const std::string& display
     return 1;
 }
 
-int reportShellResult(int shellResult, Action action, const std::string& displayName, const std::string& errorCode,
-                      std::string& status) {
-    if (shellResult == 0) {
+int reportShellResult(ShellFileResult shellResult, Action action, const std::string& displayName,
+                      const std::string& errorCode, std::string& status) {
+    // The shell reports 0 also when its confirmation was declined or could not be shown: nothing was done then,
+    // and the user has already chosen, so the step goes on without claiming success.
+    if (shellResult.code == 0 && shellResult.anyOperationsAborted) {
+        printBlankLine();
+        printText("The " + displayName + " was not cleaned: the operation was cancelled.", true);
+        return 0;
+    }
+    if (shellResult.code == 0) {
         printBlankLine();
         printText("The " + displayName + " was cleaned successfully.", true);
         return 0;
     }
-    if (shellResult == SHELL_NOTHING_TO_DO) {
+    if (shellResult.code == SHELL_NOTHING_TO_DO) {
         printText("The " + displayName + " does not exist, or cannot be cleaned automatically.", true);
         return 0;
     }
-    return holdErrorDialogue(shellResult, action, displayName, errorCode, status);
+    return holdErrorDialogue(shellResult.code, action, displayName, errorCode, status);
 }
 
 }  // namespace
@@ -75,7 +82,8 @@ int flushFolder(std::string path, std::string displayName, std::string errorCode
     printBlankLine();
     printText("Flushing " + path + "...", true);
     ShellPathBuffer source;
-    int result = PATH_TOO_LONG;
+    ShellFileResult result;
+    result.code = PATH_TOO_LONG;
     if (fillPathBuffer(source, path)) {
         ShellFileRequest request;
         request.operation = SHELL_OP_DELETE;
@@ -100,7 +108,8 @@ int renameToOld(std::string path, std::string displayName, std::string errorCode
     printText("Renaming " + path + "...", true);
     ShellPathBuffer source;
     ShellPathBuffer target;
-    int result = PATH_TOO_LONG;
+    ShellFileResult result;
+    result.code = PATH_TOO_LONG;
     if (fillPathBuffer(source, path) && fillPathBuffer(target, path + timeStamp + ".old")) {
         ShellFileRequest request;
         request.operation = SHELL_OP_RENAME;

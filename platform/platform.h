@@ -99,10 +99,16 @@ struct ShellFileRequest {
     const char* progressTitle = nullptr;
 };
 
+struct ShellFileResult {
+    int code = 0;
+    // The user cancelled the shell's confirmation (or it could not be shown): code 0, nothing done.
+    bool anyOperationsAborted = false;
+};
+
 class ShellFileApi {
 public:
     virtual ~ShellFileApi() = default;
-    virtual int fileOperation(const ShellFileRequest& request) = 0;      // SHFileOperationA, no owner window
+    virtual ShellFileResult fileOperation(const ShellFileRequest& request) = 0;  // SHFileOperationA, no owner window
     virtual int createDirectory(const std::string& ansiPath) = 0;         // SHCreateDirectory, path made UTF-16
 };
 

@@ -125,7 +125,7 @@ using CreateDirectoryFunction = int(WINAPI*)(HWND, LPCWSTR);
 
 class Win32Shell final : public ShellFileApi {
 public:
-    int fileOperation(const ShellFileRequest& request) override {
+    ShellFileResult fileOperation(const ShellFileRequest& request) override {
         SHFILEOPSTRUCTA operation;
         std::memset(&operation, 0, sizeof operation);
         operation.hwnd = nullptr;
@@ -134,7 +134,10 @@ public:
         operation.pTo = request.to ? request.to->data() : nullptr;
         operation.fFlags = request.flags;
         operation.lpszProgressTitle = request.progressTitle;
-        return SHFileOperationA(&operation);
+        ShellFileResult result;
+        result.code = SHFileOperationA(&operation);
+        result.anyOperationsAborted = operation.fAnyOperationsAborted != FALSE;
+        return result;
     }
     int createDirectory(const std::string& ansiPath) override {
         int length = MultiByteToWideChar(CP_ACP, 0, ansiPath.c_str(), -1, nullptr, 0);

@@ -202,14 +202,19 @@ snapshot_under() {
 }
 
 # Each object the transcript names is changed as a whole or not at all: a flushed object is untouched, gone, or
-# an empty folder (re-created); a renamed object has all its content, unchanged, under its new name.
+# an empty folder (re-created), and untouched when the transcript says its deletion was cancelled; a renamed
+# object has all its content, unchanged, under its new name.
 check_named_objects() {
-  local before=$1 after=$2 transcript=$3 kind path p b a
-  while IFS='|' read -r kind path; do
+  local before=$1 after=$2 transcript=$3 kind path outcome p b a
+  while IFS='|' read -r kind path outcome; do
     p=$(e2e_drive_c_path "$path" | tr '[:upper:]' '[:lower:]')
     b=$(snapshot_under "$before" "$p")
     a=$(snapshot_under "$after" "$p")
-    if [[ $kind == flush ]]; then
+    if [[ $kind == flush && $outcome == *" was not cleaned: the operation was cancelled." ]]; then
+      [[ $a == "$b" ]] ||
+        problem "$path was changed, though its deletion was reported cancelled:"$'\n'"$(diff <(echo "$b") <(echo "$a") |
+          grep '^[<>]' | head -n 10)"
+    elif [[ $kind == flush ]]; then
       [[ $a == "$b" || -z $a || $a == "$p"$'\t'd ]] ||
         problem "$path was changed in part:"$'\n'"$(diff <(echo "$b") <(echo "$a") | grep '^[<>]' | head -n 10)"
     else
@@ -223,8 +228,21 @@ check_named_objects() {
         problem "$path was not renamed as a whole (entries before: $(grep -c . <<<"$b"), after under the old name:" \
           "$(grep -c . <<<"$a"), under the new name: $(grep -c . <<<"$moved"))"
     fi
-  done < <(sed -n -e 's/^Renaming \([A-Za-z]:\\.*\)\.\.\.$/rename|\1/p' \
-    -e 's/^Flushing \([A-Za-z]:\\.*\)\.\.\.$/flush|\1/p' "$transcript")
+  done < <(named_objects "$transcript")
+}
+
+# The objects a transcript names, one a line: rename|PATH|OUTCOME or flush|PATH|OUTCOME, where OUTCOME is the
+# first line with text after the object's own line.
+named_objects() {
+  awk '/^(Renaming|Flushing) [A-Za-z]:\\.*\.\.\.$/ {
+         if (kind != "") print kind "|" path "|"
+         kind = $1 == "Renaming" ? "rename" : "flush"
+         path = substr($0, length($1) + 2)
+         path = substr(path, 1, length(path) - 3)
+         next
+       }
+       kind != "" && NF { print kind "|" path "|" $0; kind = "" }
+       END { if (kind != "") print kind "|" path "|" }' "$1"
 }
 
 # Every component the walk reports as absent must be absent from the folder the program loads it from, and

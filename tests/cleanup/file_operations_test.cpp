@@ -128,6 +128,35 @@ TEST(FlushAndRecreateFolderTest, StopAnswerStillRecreatesTheFolderBeforeReturnin
     EXPECT_EQ(fake.transcript().substr(fake.transcript().size() - STOP.size() - 2), STOP + "\n\n");
 }
 
+// A declined confirmation gives result 0 with the aborted flag: nothing was done, and nothing is claimed.
+TEST(CancelledOperationTest, DeclinedConfirmationIsReportedAsNotCleanedAndTheStepGoesOn) {
+    for (Primitive primitive : {Primitive::Flush, Primitive::Rename}) {
+        FakePlatform fake;
+        fake.shell.existing = {PATH, PATH + "\\Edb.log"};
+        fake.shell.cancelled = {PATH};
+        const int result = primitive == Primitive::Flush
+                               ? flushFolder(PATH, "CatRoot2 Main Folder", "0x3111", RunStatus)
+                               : renameToOld(PATH, "CatRoot2 Main Folder", "0x3111", STAMP, RunStatus);
+        const std::string verb = primitive == Primitive::Flush ? "Flushing " : "Renaming ";
+        EXPECT_TRUE(transcriptIs(fake.transcript(), {"", verb + PATH + "...", "",
+                                                     "The CatRoot2 Main Folder was not cleaned: the operation was "
+                                                     "cancelled."}));
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(RunStatus, STATUS_RUNNING);
+        EXPECT_EQ(fake.shell.existing, (std::set<std::string>{PATH, PATH + "\\Edb.log"}));
+    }
+}
+
+TEST(CancelledOperationTest, CancelledFlushLeavesTheFolderWithItsContent) {
+    FakePlatform fake;
+    const std::string dataStore = "C:\\WINDOWS\\SoftwareDistribution\\DataStore";
+    fake.shell.existing = {dataStore, dataStore + "\\DataStore.edb"};
+    fake.shell.cancelled = {dataStore};
+    EXPECT_EQ(flushAndRecreateFolder(dataStore, "Software Distribution - DataStore Folder", "0x3102", RunStatus), 0);
+    EXPECT_EQ(fake.shell.existing, (std::set<std::string>{dataStore, dataStore + "\\DataStore.edb"}));
+    EXPECT_EQ(fake.transcript().find("cleaned successfully"), std::string::npos);
+}
+
 // Paths are at most 258 characters (two NULs close the shell's 260-byte list); a longer one is never cut.
 struct LengthCase {
     const char* name;

@@ -109,6 +109,17 @@ snapshot 'windows/system32/catroot2Mar-05-2026-14-07-09.old|d' 'windows/system32
 check "a rename in part and a deletion in part are found" 1 named_case "$t/named-part"
 expect_output "the rename in part is named" 'C:\windows\system32\catroot2 was not renamed as a whole'
 expect_output "the deletion in part is named" 'C:\windows\SoftwareDistribution\DataStore was changed in part'
+printf '%s\n' 'Renaming C:\windows\system32\catroot2...' '' 'The CatRoot2 Main Folder was cleaned successfully.' \
+  'Flushing C:\windows\SoftwareDistribution\DataStore...' '' \
+  'The Software Distribution - DataStore Folder was not cleaned: the operation was cancelled.' >"$t/named-transcript"
+snapshot 'windows/system32/catroot2Mar-05-2026-14-07-09.old|d' \
+  'windows/system32/catroot2Mar-05-2026-14-07-09.old/edb.log|f|3|1.0' 'windows/SoftwareDistribution/DataStore|d' \
+  'windows/SoftwareDistribution/DataStore/a.edb|f|2|1.0' 'windows/SoftwareDistribution/DataStore/b.log|f|2|1.0' \
+  >"$t/named-cancelled"
+check "a cancelled deletion that left the folder untouched passes" 0 named_case "$t/named-cancelled"
+check "a cancelled deletion whose folder was emptied is found" 1 named_case "$t/named-whole"
+expect_output "the emptied folder is named" \
+  'C:\windows\SoftwareDistribution\DataStore was changed, though its deletion was reported cancelled'
 
 # A read-only question is asked again when Wine fails it, and what Wine printed is shown when it never answers.
 mkdir -p "$t/qp/drive_c"

@@ -10,9 +10,10 @@
 namespace tovrin::fakes {
 
 // The shell's file operations over a set of existing paths. Every request is recorded as it was handed
-// over. A result set for a source path is returned as it is, with nothing changed; otherwise an existing
-// path is deleted (with everything under it) or renamed, and the result is 0. A path that does not exist
-// also gives 0 unless a test sets a result for it.
+// over. A result set for a source path is returned as it is, with nothing changed; so is a cancelled one
+// (result 0, aborted), as when the user declines the shell's confirmation. Otherwise an existing path is
+// deleted (with everything under it) or renamed, and the result is 0. A path that does not exist also
+// gives 0 unless a test sets a result for it.
 class FakeShell final : public ShellFileApi {
 public:
     struct Request {
@@ -28,12 +29,13 @@ public:
         std::string progressTitle;
     };
     std::map<std::string, int> results;  // source path -> result
+    std::set<std::string> cancelled;     // source paths whose confirmation the user declines
     std::set<std::string> existing;      // files and folders, full paths without a closing backslash
     std::vector<Request> requests;
     std::vector<std::string> createdDirectories;
     std::vector<std::string> log;        // "delete X", "rename X -> Y", "create X"
 
-    int fileOperation(const ShellFileRequest& request) override {
+    ShellFileResult fileOperation(const ShellFileRequest& request) override {
         Request r{request.operation,
                   text(request.from),
                   text(request.to),
@@ -47,7 +49,8 @@ public:
         requests.push_back(r);
         log.push_back(r.operation == SHELL_OP_RENAME ? "rename " + r.from + " -> " + r.to : "delete " + r.from);
         auto it = results.find(r.from);
-        if (it != results.end()) return it->second;
+        if (it != results.end()) return {it->second, false};
+        if (cancelled.count(r.from)) return {0, true};
         const std::string from = trimmed(r.from);
         std::vector<std::string> moved;
         for (auto p = existing.begin(); p != existing.end();) {
@@ -61,7 +64,7 @@ public:
         if (r.operation == SHELL_OP_RENAME) {
             for (const std::string& rest : moved) existing.insert(trimmed(r.to) + rest);
         }
-        return 0;
+        return {0, false};
     }
     int createDirectory(const std::string& ansiPath) override {
         createdDirectories.push_back(ansiPath);

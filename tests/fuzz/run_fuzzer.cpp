@@ -45,7 +45,13 @@ void chooseMachine(fakes::FakePlatform& fake, Choice& choice) {
     const char* paths[] = {"C:\\WINDOWS\\WindowsUpdate.log", "C:\\WINDOWS\\SoftwareDistribution\\DataStore",
                            "C:\\WINDOWS\\system32\\catroot2", "C:\\WINDOWS\\system32\\drivers\\etc\\HOSTS",
                            "C:\\WINDOWS\\temp\\", "C:\\Documents and Settings\\Owner\\Cookies"};
-    for (const char* path : paths) fake.shell.results[path] = SHELL_RESULTS[choice.next() % 8];
+    for (const char* path : paths) {
+        const std::uint8_t pick = choice.next();
+        if (pick & 8)
+            fake.shell.cancelled.insert(path);
+        else
+            fake.shell.results[path] = SHELL_RESULTS[pick % 8];
+    }
 
     const std::uint8_t services = choice.next();
     if (services & 1) fake.services.services["wuauserv"].refusesStop = true;

@@ -101,6 +101,13 @@ const Injection INJECTIONS[] = {
     {"CookiesDeleteFailsAndTheUserStops",
      [](FakePlatform& f) { setPath(f, "C:\\Documents and Settings\\Owner\\Cookies", 5); },
      UNTIL_STEP_3 + "N\nN\n", "0x3104"},
+    {"EveryDeletionDeclinedAtTheShellsConfirmation",
+     [](FakePlatform& f) {
+         f.shell.cancelled = {"C:\\WINDOWS\\SoftwareDistribution\\DataStore",
+                              "C:\\WINDOWS\\SoftwareDistribution\\Download", "C:\\WINDOWS\\temp\\",
+                              "C:\\Documents and Settings\\Owner\\Cookies"};
+     },
+     UNTIL_STEP_3 + AFTER_STEP_3, "0xFFFF"},
     {"OleFails", [](FakePlatform& f) { f.loader.oleResult = E_FAIL_RESULT; }, "\n\n", "0x2000"},
     {"ComponentsFail",
      [](FakePlatform& f) {
@@ -138,6 +145,8 @@ const Injection INJECTIONS[] = {
     {"InputEndsAtTheStopQuestion", [](FakePlatform& f) { setPath(f, "C:\\WINDOWS\\WindowsUpdate.log", 5); },
      UNTIL_STEP_3, "0x4000"},
 };
+
+void PrintTo(const Injection& injection, std::ostream* os) { *os << injection.name; }
 
 class FaultInjectionTest : public ::testing::TestWithParam<Injection> {};
 
