@@ -175,7 +175,7 @@ problem() {
 unnamed_changes() {
   local before=$1 after=$2 transcript=$3 allowed=() line p changed
   while IFS= read -r p; do allowed+=("$(e2e_drive_c_path "$p" | tr '[:upper:]' '[:lower:]')"); done < <(
-    sed -n -e 's/^Renaming \([A-Za-z]:\\.*\)\.\.\.$/\1/p' -e 's/^Flushing \([A-Za-z]:\\.*\)\.\.\.$/\1/p' "$transcript"
+    named_objects "$transcript" | cut -d'|' -f2
     grep -q '^Flushing IE Temporary Internet Files' "$transcript" && echo "$X_CACHE"
     grep -q '^Flushing History\.\.\.' "$transcript" && echo "$X_HISTORY"
   )
@@ -201,6 +201,11 @@ snapshot_under() {
     p == ENVIRON["P"] || index(p, ENVIRON["P"] "/") == 1 { print tolower($0) }' "$1"
 }
 
+# The first ten snapshot lines that differ between BEFORE and AFTER (texts), marked < and >.
+snapshot_changes() {
+  diff <(echo "$1") <(echo "$2") | grep '^[<>]' | head -n 10
+}
+
 # Each object the transcript names is changed as a whole or not at all: a flushed object is untouched, gone, or
 # an empty folder (re-created), and untouched when the transcript says its deletion was cancelled; a renamed
 # object has all its content, unchanged, under its new name.
@@ -212,11 +217,10 @@ check_named_objects() {
     a=$(snapshot_under "$after" "$p")
     if [[ $kind == flush && $outcome == *" was not cleaned: the operation was cancelled." ]]; then
       [[ $a == "$b" ]] ||
-        problem "$path was changed, though its deletion was reported cancelled:"$'\n'"$(diff <(echo "$b") <(echo "$a") |
-          grep '^[<>]' | head -n 10)"
+        problem "$path was changed, though its deletion was reported cancelled:"$'\n'"$(snapshot_changes "$b" "$a")"
     elif [[ $kind == flush ]]; then
       [[ $a == "$b" || -z $a || $a == "$p"$'\t'd ]] ||
-        problem "$path was changed in part:"$'\n'"$(diff <(echo "$b") <(echo "$a") | grep '^[<>]' | head -n 10)"
+        problem "$path was changed in part:"$'\n'"$(snapshot_changes "$b" "$a")"
     else
       local moved="" target
       if [[ -n $X_TIMESTAMP ]]; then
